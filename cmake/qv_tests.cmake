@@ -30,3 +30,11 @@ function(qv_wine_test name)
     set_tests_properties(${name} PROPERTIES LABELS wine)
   endif()
 endfunction()
+
+# Runs an existing Wine test once more in the 32-bit prefix (WINEARCH=win32).
+function(qv_wine_test32 name)
+  if(BUILD_TESTING AND WIN32)
+    add_test(NAME ${name}_win32 COMMAND ${QV_ROOT}/scripts/wine-run.sh ${CMAKE_BINARY_DIR} --win32 $<TARGET_FILE:${name}>)
+    set_tests_properties(${name}_win32 PROPERTIES LABELS wine)
+  endif()
+endfunction()
