@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Limits of the stored fields (bytes, without the NUL).
 constexpr size_t kSectionNameMax = 255;
@@ -27,6 +28,7 @@ struct SECTION_LIST {
     LINE_LIST* first_line = nullptr;
     int32_t reserved = 0;
     std::string name;  // at most kSectionNameMax bytes, without brackets
+    LINE_LIST* last_line = nullptr;  // lets loading append in constant time
 };
 
 struct LINE_LIST {
@@ -47,6 +49,11 @@ using ProfileColor = uint32_t;  // red + green*256 + blue*65536
 // Decimal, or hexadecimal when the text holds "0x" anywhere (see the .cpp for the rule).
 uint32_t StringToDword(const std::string& text);
 
+// The name and key comparison of every lookup: ASCII letters without regard to case, bytes
+// from 0x80 up and the byte after a lead byte (0x81-0xFE) exactly, so double-byte names stay
+// distinct.
+bool ProfileNameEquals(std::string_view a, std::string_view b);
+
 class CSectionList {
 public:
     CSectionList() = default;
@@ -63,6 +70,8 @@ public:
     bool GetValue(const char* section, const char* key, char* buffer, size_t length, int index = 0) const;
     bool GetValue(const char* section, const char* key, std::string& value, int index = 0) const;
     bool SetValue(const char* section, const char* key, const char* value, int index = 0);
+    // Keys as a double-NUL list. *length: in the buffer size, out the bytes all keys need
+    // (each key and its NUL, without the closing NUL). 0, 13, 14 (buffer zeroed), 87.
     uint32_t GetAllKey(const char* section, char* buffer, size_t* length, int* count) const;
     bool DeleteSection(const char* name);
     bool DeleteLine(const char* section, const char* key);
@@ -74,6 +83,7 @@ public:
     std::string SectionText(const SECTION_LIST* section) const;
     std::string Text() const;
     // `file` is a Win32 HANDLE (void*) in the Windows build and a FILE* in the native build.
+    // 0, or the error of the first write that failed.
     uint32_t SaveFile(void* file) const;
     uint32_t WriteSection(void* file, const SECTION_LIST* section) const;
 
@@ -81,6 +91,7 @@ public:
 
 private:
     SECTION_LIST* first_ = nullptr;
+    SECTION_LIST* last_ = nullptr;
 };
 
 class CProfile {
@@ -96,6 +107,8 @@ public:
     // Loads from text already in memory, as if it were the main file at `path`.
     uint32_t CreateFromText(const std::string& text, const char* path = "");
 
+    // The buffer is zeroed first, so a missing key (13) leaves it empty. The value is cut to the
+    // buffer; an expansion that does not fit leaves the unexpanded value and still returns 0.
     uint32_t GetString(const char* section, const char* key, char* buffer, size_t length, bool convert) const;
     // The same with a std::string result; `limit` is the caller's buffer length.
     uint32_t GetString(const char* section, const char* key, std::string& value, bool convert, size_t limit = 16384) const;
@@ -107,7 +120,8 @@ public:
     uint32_t GetSectionName(char* buffer, size_t length, bool separator_nul) const;
     uint32_t GetAllKey(const char* section, char* buffer, size_t length, bool skip_empty) const;
 
-    // Disk writes (the in-memory lists are not changed).
+    // Disk writes (the in-memory lists are not changed). An empty key empties the section.
+    // Section and key are cut to their fields and the value so that "key=value" fits a line.
     uint32_t SetValue(const char* section, const char* key, const char* value);
     uint32_t SetValue(const char* section, const char* key, int32_t number);
     uint32_t SetValue(const char* section, const char* key, const ProfileSize& size);
@@ -115,6 +129,7 @@ public:
     uint32_t SetValue(const char* section, const char* key, const ProfileRect& rect);
 
     // %NAME% expansion of a caller's buffer in place (0, 14 when it does not fit, 87 empty).
+    // A definition that refers to itself ends with 14 and the text unexpanded.
     uint32_t ConvertDefinedString(char* buffer, size_t length, bool convert) const;
     uint32_t ConvertDefinedString(std::string& text, bool convert, size_t limit = 16384) const;
 
