@@ -42,12 +42,14 @@ struct Frame {
 };
 static_assert(offsetof(Frame, record) == 0, "record first");
 
-void* SehHead() { return reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ExceptionList; }
-void SetSehHead(void* head)
+// The head of the thread's SEH chain is the first word of its TIB, at fs:[0].
+void* SehHead()
 {
-    reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ExceptionList =
-        static_cast<EXCEPTION_REGISTRATION_RECORD*>(head);
+    void* head;
+    asm volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
 }
+void SetSehHead(void* head) { asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory"); }
 
 EXCEPTION_DISPOSITION __cdecl Handler(EXCEPTION_RECORD* rec, void* establisher, CONTEXT*, void*)
 {
