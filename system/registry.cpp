@@ -335,6 +335,7 @@ unsigned long CRegistry::SetDaclPermission(const char* sub_key, HKEY root)
 {
     CAPIFunction api;
     if (!api.HasSecurityFunctions()) return ERROR_NOT_SUPPORTED;
+    ::SetLastError(ERROR_SUCCESS);  // so that a failing step reports its own error, not a stale one
 
     std::vector<unsigned char> descriptor(SECURITY_DESCRIPTOR_MIN_LENGTH, 0);
     if (!api.InitializeSecurityDescriptor(descriptor.data(), SECURITY_DESCRIPTOR_REVISION)) return last_error();
