@@ -288,14 +288,15 @@ bool PortExists(const char* port)
 int CheckDeviceId(IDeviceQueries& queries, const char* where, const char* expected, bool network, const char* mfg,
                   const char* mdl)
 {
-    std::vector<char> buffer(kDeviceIdSize, '\0');
-    const char* target = where ? where : "";
-    bool read = network ? queries.GetPrinterDesc(target, buffer.data(), kDeviceIdSize) == 0
-                        : queries.GetDeviceIdFromPort(target, buffer.data(), kDeviceIdSize) != 0;
-    buffer.back() = '\0';
-    if (!read || buffer[0] == '\0') return kNoDeviceId;
+    const std::string target = where ? where : "";
+    std::string device_id;
+    bool read = network ? queries.MyGetPrinterDesc(target, device_id) == 0
+                        : queries.MyGetDeviceIDFromPort(target, device_id) != 0;
+    if (device_id.size() >= kDeviceIdSize) device_id.resize(kDeviceIdSize - 1);  // the libraries' 16 KB buffer
+    device_id.resize(strnlen(device_id.c_str(), device_id.size()));
+    if (!read || device_id.empty()) return kNoDeviceId;
 
-    const std::string id = ToUpperText(buffer.data());
+    const std::string id = ToUpperText(device_id);
     for (const char* part : {mfg, mdl, expected}) {
         if (id.find(ToUpperText(part ? part : "")) == std::string::npos) return kDeviceIdMismatch;
     }

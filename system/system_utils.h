@@ -36,14 +36,32 @@ bool IsPrinterDriverInstalled(const char* name, bool by_printer, ILogSink& log, 
 // A port of that name (ignoring case) exists.
 bool PortExists(const char* port);
 
-// The component-library entries the device checks call (the application adapts CComponentLibs).
+// The component-library entries the device checks call, with CComponentLibs' signatures and
+// result conventions (DeviceQueriesOf<CComponentLibs> forwards to the gateway).
 class IDeviceQueries {
 public:
     virtual ~IDeviceQueries() = default;
     // The network library's MyGetPrinterDesc for an address: 0 when the description was read.
-    virtual unsigned long GetPrinterDesc(const char* address, char* buffer, unsigned long size) = 0;
+    virtual int MyGetPrinterDesc(const std::string& address, std::string& desc) = 0;
     // The utility library's MyGetDeviceIDFromPort for a port: non-zero when the ID was read.
-    virtual int GetDeviceIdFromPort(const char* port, char* buffer, unsigned long size) = 0;
+    virtual int MyGetDeviceIDFromPort(const std::string& port, std::string& id) = 0;
+};
+
+template <typename Libs>
+class DeviceQueriesOf final : public IDeviceQueries {
+public:
+    explicit DeviceQueriesOf(Libs& libs) : libs_(libs) {}
+    int MyGetPrinterDesc(const std::string& address, std::string& desc) override
+    {
+        return libs_.MyGetPrinterDesc(address, desc);
+    }
+    int MyGetDeviceIDFromPort(const std::string& port, std::string& id) override
+    {
+        return libs_.MyGetDeviceIDFromPort(port, id);
+    }
+
+private:
+    Libs& libs_;
 };
 
 enum DeviceIdResult { kNoDeviceId = 0, kDeviceIdMatch = 1, kDeviceIdMismatch = 2 };

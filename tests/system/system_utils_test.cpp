@@ -142,20 +142,20 @@ public:
     std::string asked;
     int calls_network = 0, calls_port = 0;
 
-    unsigned long GetPrinterDesc(const char* address, char* buffer, unsigned long size) override
+    int MyGetPrinterDesc(const std::string& address, std::string& desc) override
     {
         ++calls_network;
         asked = address;
-        if (!id) return 1;
-        std::snprintf(buffer, size, "%s", id);
+        if (!id) return 4096;  // what the gateway gives when the library cannot answer
+        desc = id;
         return 0;
     }
-    int GetDeviceIdFromPort(const char* port, char* buffer, unsigned long size) override
+    int MyGetDeviceIDFromPort(const std::string& port, std::string& device_id) override
     {
         ++calls_port;
         asked = port;
         if (!id) return 0;
-        std::snprintf(buffer, size, "%s", id);
+        device_id = id;
         return 1;
     }
 };
@@ -189,6 +189,24 @@ TEST(DeviceId, ComparesUpperCasedIdWithMfgMdlAndExpected)
         EXPECT_EQ(c.network ? 1 : 0, device.calls_network);
         EXPECT_EQ(c.network ? 0 : 1, device.calls_port);
     }
+}
+
+// Anything with the gateway's two entries can be handed over as it is.
+struct FakeLibs {
+    int MyGetPrinterDesc(const std::string&, std::string& desc)
+    {
+        desc = "MFG:VELMORA;MDL:QV-2000;";
+        return 0;
+    }
+    int MyGetDeviceIDFromPort(const std::string&, std::string&) { return 0; }
+};
+
+TEST(DeviceId, GatewayAdapterForwards)
+{
+    FakeLibs libs;
+    DeviceQueriesOf<FakeLibs> queries(libs);
+    EXPECT_EQ(kDeviceIdMatch, CheckDeviceId(queries, "10.0.0.9", nullptr, true, "Velmora", "QV-2000"));
+    EXPECT_EQ(kNoDeviceId, CheckDeviceId(queries, "LPT1:", "", false, "Velmora", "QV-2000"));
 }
 
 TEST(PnP, NothingPendingReturnsFalseAtOnce)
