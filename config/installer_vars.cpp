@@ -167,7 +167,7 @@ void CInstallerVars::LoadComponentLibs()
     };
     request.resolve = [this](const std::string& path) { return ResolvePath(path, false); };
     if (!profiles_.Data().FindSectionVariant("INSTALLER_FILE_INFO", request.platform_section))
-        request.platform_section = "INSTALLER_FILE_INFO";
+        request.platform_section.clear();
     libs_->Load(request, log_);
 }
 

@@ -79,7 +79,13 @@ public:
 
     // Install settings.
     bool SetDestination(const std::string& path);  // empty: back to the first destination
-    void SetPort(const std::string& name);         // empty: the default port
+    // <winspool.h> makes SetPort a macro for SetPortA: both names are members, so a call
+    // compiles and links whichever way the headers were included.
+#pragma push_macro("SetPort")
+#undef SetPort
+    void SetPort(const std::string& name);  // empty: the default port
+    void SetPortA(const std::string& name) { SetPort(name); }
+#pragma pop_macro("SetPort")
     void SetIP(const std::string& ip);
     void SetPrinterInstalled(bool installed);
     bool IsDeviceConnected(bool require_lpt);

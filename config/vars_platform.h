@@ -47,7 +47,7 @@ public:
 struct ComponentLibRequest {
     std::function<bool(const std::string& section, const std::string& key, std::string& out)> read;
     std::function<std::string(const std::string& path)> resolve;  // ResolvePath without the check
-    std::string platform_section;  // best variant of INSTALLER_FILE_INFO (may equal it)
+    std::string platform_section;  // best variant of INSTALLER_FILE_INFO (may be it); empty when none
 };
 
 // The component-library gateway as the variables use it (an adapter over CComponentLibs).
