@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <setupapi.h>
 #include <winspool.h>
+// winspool.h maps SetPort to SetPortA; the installer has its own SetPort operations and never
+// calls the spooler's.
+#undef SetPort
 
 #include <cstdint>
 #include <utility>

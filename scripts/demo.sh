@@ -3,7 +3,7 @@
 # Xvfb display started here) and shows where its log went.
 #   demo.sh WIN_BUILD_DIR DISC_DIR [installer arguments...]
 set -uo pipefail
-QV_BUILD=$1 disc=$2; shift 2
+QV_BUILD=$1 disc=$(cd "$2" && pwd); shift 2
 args=("$@")
 [ ${#args[@]} -gt 0 ] || args=(/S)
 . "$(dirname "$0")/wine-env.sh"
