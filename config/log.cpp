@@ -142,14 +142,15 @@ void CLog::WriteRaw(const std::string& bytes)
 void CLog::WriteV(uint32_t code, const char* fmt, va_list ap)
 {
     if (!file_) return;
-    if (busy_.test_and_set(std::memory_order_acquire)) return;  // another line is being written
-
+    // Formatted before the busy flag is taken: a fault in the caller's arguments, caught by a
+    // fault guard around the caller, must not leave the flag set for the rest of the run.
     const std::string message = FormatLimited(fmt ? fmt : "", ap);
     std::string error_line;
     if (code != 0)
         error_line = Cut("Error Code = " + std::to_string(static_cast<int>(code)) + " :" +
                          SystemText(code) + " ");
 
+    if (busy_.test_and_set(std::memory_order_acquire)) return;  // another line is being written
     SetEndOfFile(static_cast<HANDLE>(file_));
     // Each line goes out in one write with its CR LF.
     WriteRaw(Cut(TimeStamp() + "  " + message) + "\r\n");

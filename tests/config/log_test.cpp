@@ -1,5 +1,7 @@
 #include "config/log.h"
 
+#include "platform/fault_guard.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -187,6 +189,17 @@ TEST_F(LogTest, OverlongMessageIsCut)
     EXPECT_EQ(body[0].size(), 4095u);
     EXPECT_EQ(body[0].substr(12), std::string(4095 - 12, 'x'));
     EXPECT_EQ(body[1].substr(12), "after");
+}
+
+TEST_F(LogTest, FaultWhileFormattingLeavesTheLogWorking)
+{
+    CLog log("P", dir_, kProgram);
+    const char* bad = reinterpret_cast<const char*>(8);
+    EXPECT_FALSE(fault_guard::GuardedCall([&] { log.Write("bad %s", bad); }));
+    log.Write("after");
+    const auto body = Body(log.Path());
+    ASSERT_EQ(body.size(), 1u);
+    EXPECT_EQ(body[0].substr(12), "after");
 }
 
 TEST_F(LogTest, UncreatableLogIsSilentlySkipped)
