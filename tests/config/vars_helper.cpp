@@ -1,6 +1,7 @@
 // A small program for the Wine tests of the variables: the tests change what Windows version
 // Wine reports to it, or start it as the installer of a scratch disc.
-//   vars_helper os-define DATA_FILE   prints "VERSION=", "IS64=", each log line as "LOG:" and "DEFINE="
+//   vars_helper os-define DATA_FILE   prints "VERSION=", "PRODUCT=", "IS64=", each log line as "LOG:"
+//                                     and "DEFINE="
 //   vars_helper init                  runs the variables' start-up next to itself; prints "LOG:" lines
 //                                     and "RESULT=", "DEST=", "PORT=", "OS=", "ABBR="
 #include "config/installer_vars.h"
@@ -38,7 +39,8 @@ int OsDefine(const char* data_file)
         return data.Read("OS_DEFINE", key, value);
     };
     bool ok = DetectOsDefine(version, lookup, log, define);
-    std::printf("VERSION=%u.%u\nIS64=%d\nDEFINE=%s\n", unsigned(version.major), unsigned(version.minor),
+    std::printf("VERSION=%u.%u\nPRODUCT=%u%s\nIS64=%d\nDEFINE=%s\n", unsigned(version.major),
+                unsigned(version.minor), unsigned(version.product_type), version.ok_ex ? "" : " (unknown)",
                 version.is64 ? 1 : 0, define.c_str());
     return ok ? 0 : 1;
 }
