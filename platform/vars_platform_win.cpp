@@ -1,6 +1,7 @@
 #include "platform/vars_platform_win.h"
 
 #include "platform/unique_handle.h"
+#include "system/copy_file.h"
 #include "system/registry.h"
 #include "system/system_utils.h"
 
@@ -137,23 +138,8 @@ std::string CVarsPlatformWin::PrivateProfileString(const std::string& section, c
 
 bool CVarsPlatformWin::CreateDirectoryChain(const std::string& dir)
 {
-    if (dir.empty()) return false;
-    std::string path = dir;
-    while (path.size() > 3 && path.back() == '\\') path.pop_back();
-    // The root is never created: skip "C:\" or "\\server\share\".
-    size_t start = 0;
-    if (path.size() >= 2 && path[1] == ':') {
-        start = 3;
-    } else if (path.compare(0, 2, "\\\\") == 0) {
-        size_t share = path.find('\\', 2);
-        start = share == std::string::npos ? path.size() : path.find('\\', share + 1);
-        if (start == std::string::npos) start = path.size();
-    }
-    for (size_t pos = path.find('\\', start); pos != std::string::npos; pos = path.find('\\', pos + 1))
-        ::CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
-    ::CreateDirectoryA(path.c_str(), nullptr);
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    // The copy engine's chain: every component after the drive, nothing registered.
+    return CCopyFile::CreateDirectoryChain(CopyFileEnv(), dir.c_str(), false);
 }
 
 void CVarsPlatformWin::RemoveEmptyDirectories(const std::string& dir) { RemoveDirectoryTree(dir.c_str()); }
