@@ -104,7 +104,7 @@ CInstallerApp::Startup CInstallerApp::InitInstance(const std::string& command_li
     if (opt.DeviceInstall() && vars_.OsFamily() != kFamilyWin9x && !IsAdministrator()) {
         std::string text;
         if (vars_.DataProfile().Read("SYSTEM_REQUIREMENT", "MSG_IS_NOT_ADMIN", text)) {
-            MessageBox(nullptr, text, program_name, MB_OK);
+            ShowMessageBox(nullptr, text, program_name, MB_OK);
             return Startup::End;
         }
     }
@@ -212,14 +212,14 @@ bool CInstallerApp::InitializeRun()
     } else {
         network_.ReadInfo("NETWORK_PRINTER_INFO");
         if (setup_type_ == kSetupNone) {
-            MessageBox(OwnerWindow(), GetSystemErrorText(ERROR_INVALID_PARAMETER), program_name, MB_OK);
+            ShowMessageBox(OwnerWindow(), GetSystemErrorText(ERROR_INVALID_PARAMETER), program_name, MB_OK);
             log_.Write("Invalid Parameter");
             return false;
         }
         if (setup_type_ == kSetupInstall && items_.Count() == 0) {
             std::string text;
             if (vars_.DataProfile().Read("SYSTEM_REQUIREMENT", "MSG_NOT_SUPPORTED_OS", text))
-                MessageBox(OwnerWindow(), text, program_name, MB_OK);
+                ShowMessageBox(OwnerWindow(), text, program_name, MB_OK);
             log_.Write("There is no valid item!!!");
             return false;
         }
@@ -410,7 +410,7 @@ void CInstallerApp::OnIdle()
         vars_.DataProfile().Read("SYSTEM_REQUIREMENT", "MSG_INSTALLED_DRIVER", warning)) {
         for (const std::string& driver : items_.PrinterDriverNames()) {
             if (IsPrinterDriverInstalled(driver.c_str(), false, log_)) {
-                MessageBox(OwnerWindow(), warning, vars_.ProgramInfo().program_name, MB_OK | MB_ICONWARNING);
+                ShowMessageBox(OwnerWindow(), warning, vars_.ProgramInfo().program_name, MB_OK | MB_ICONWARNING);
                 break;
             }
         }
@@ -428,10 +428,10 @@ void CInstallerApp::ExitInstance()
     if (vars_.Options().DeviceInstall()) StopPnPThreads();
 }
 
-int CInstallerApp::MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style)
+int CInstallerApp::ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style)
 {
     if (vars_.Options().RightAlign()) style |= MB_RTLREADING;
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
 }
 
 HWND CInstallerApp::OwnerWindow() const

@@ -50,7 +50,7 @@ public:
 
     // A configured text in a message box: program name as caption, right-to-left reading
     // when RIGHT_ALIGN is on.
-    int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
+    int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
     // The wizard when its window exists; none in silent mode.
     HWND OwnerWindow() const;
 
