@@ -403,6 +403,10 @@ TEST_F(PrinterSpoolerTest, DefaultPrinterByOsFamily)
     EXPECT_EQ(0u, std::string(device).find(b_ + ","));
     EXPECT_EQ(b_, CurrentDefault());
 
+    // Windows 9x: the default attribute on the printer itself.
+    ASSERT_TRUE(CMyPrinter::MakeDefaultPrinter(a_, kFamilyWin9x, log_)) << log_.All();
+    EXPECT_TRUE(Query(a_).attributes & PRINTER_ATTRIBUTE_DEFAULT);
+
     EXPECT_FALSE(CMyPrinter::MakeDefaultPrinter(a_, kFamilyWin32s, log_));
     EXPECT_TRUE(log_.Contains("Set Default Printer (" + a_ + ") fail"));
     EXPECT_FALSE(CMyPrinter::MakeDefaultPrinter("QvTest no such printer", kFamilyNt5, log_));
