@@ -76,6 +76,19 @@ unsigned long read_number(const std::string& key, const char* name)
     return number;
 }
 
+// Clears what could make an installed file read-only, hidden or special. The archive bit a
+// fresh copy carries is left alone: asking for nothing but that would cost a second open of
+// every file copied, which is most of the time of a directory copy.
+void make_normal(const char* path)
+{
+    constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    DWORD attributes = ::GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kSettable))
+        ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+}
+
 bool is_dot_entry(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
 
 bool move_file(const CopyFileEnv& env, const char* from, const char* to, DWORD flags)
@@ -378,7 +391,7 @@ bool CCopyFile::CopyOneFile(const CopyFileEnv& env, const char* source, const ch
         }
     }
     if (register_flag && env.history) env.history->AddFile(dest);
-    ::SetFileAttributesA(dest, FILE_ATTRIBUTE_NORMAL);
+    make_normal(dest);
     return true;
 }
 

@@ -239,6 +239,11 @@ TEST_F(CopyFileTest, ReadOnlyDestinationIsOverwrittenAndLeftNormal)
     EXPECT_EQ("new", read_file(Path("dest.txt")));
     // Wine reports every plain file as archive; what matters is that it is writable again.
     EXPECT_EQ(0u, ::GetFileAttributesA(Path("dest.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    // A read-only (or hidden) source does not pass that on: the installed copy stays writable.
+    ASSERT_TRUE(::SetFileAttributesA(Path("src.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_TRUE(CCopyFile::CopyOneFile(env_, Path("src.txt").c_str(), Path("fresh.txt").c_str(), false));
+    EXPECT_EQ(0u, ::GetFileAttributesA(Path("fresh.txt").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST_F(CopyFileTest, MissingSourceFailsAndLeavesTheDestination)
