@@ -17,6 +17,13 @@ constexpr size_t kDescriptionLimit = 259;  // 260-byte field
 
 ILogSink& trace_of(const CopyFileEnv& env) { return env.trace ? *env.trace : NullTrace(); }
 
+// Callers read the failing call's code with GetLastError(); a log line must not replace it.
+bool fail(DWORD error)
+{
+    ::SetLastError(error);
+    return false;
+}
+
 // Positions of the backslashes of a path, stepping over double-byte characters (whose second
 // byte may be 0x5C in the system code page).
 std::vector<size_t> backslashes(const std::string& path)
@@ -132,8 +139,9 @@ bool wininit_rename(const CopyFileEnv& env, const std::string& source, const std
     std::string temp;
     char temp_dir[MAX_PATH] = {};
     if (!::GetTempPathA(MAX_PATH, temp_dir) || !temp_name_in(temp_dir, source, temp)) {
-        trace.WriteError(::GetLastError(), "Get Temp File Name fail!!");
-        return false;
+        DWORD error = ::GetLastError();
+        trace.WriteError(error, "Get Temp File Name fail!!");
+        return fail(error);
     }
     auto drop_temp = scope_exit([&] {
         DWORD error = ::GetLastError();
@@ -141,15 +149,17 @@ bool wininit_rename(const CopyFileEnv& env, const std::string& source, const std
         ::SetLastError(error);
     });
     if (!::CopyFileA(source.c_str(), temp.c_str(), FALSE)) {
-        trace.WriteError(::GetLastError(), "Copy %s to %s fail!!", source.c_str(), temp.c_str());
-        return false;
+        DWORD error = ::GetLastError();
+        trace.WriteError(error, "Copy %s to %s fail!!", source.c_str(), temp.c_str());
+        return fail(error);
     }
     std::string short_temp = short_or_long(temp, trace);
     std::string short_dest = short_or_long(dest, trace);
     const char* list = env.wininit_path.empty() ? "wininit.ini" : env.wininit_path.c_str();
     if (!::WritePrivateProfileStringA("rename", short_dest.c_str(), short_temp.c_str(), list)) {
-        trace.WriteError(::GetLastError(), "Write rename list (%s) fail!!", list);
-        return false;
+        DWORD error = ::GetLastError();
+        trace.WriteError(error, "Write rename list (%s) fail!!", list);
+        return fail(error);
     }
     drop_temp.release();
     trace.Write("[%s] will be replaced by [%s] after reboot!!", dest.c_str(), temp.c_str());
@@ -166,8 +176,9 @@ bool delayed_replace(const CopyFileEnv& env, const std::string& source, const st
     std::string dir = slash == std::string::npos ? std::string(".") : dest.substr(0, slash + 1);
     std::string temp;
     if (!temp_name_in(dir, dest, temp)) {
-        trace.WriteError(::GetLastError(), "Get Temp File Name fail!!");
-        return false;
+        DWORD error = ::GetLastError();
+        trace.WriteError(error, "Get Temp File Name fail!!");
+        return fail(error);
     }
     auto drop_temp = scope_exit([&] {
         DWORD error = ::GetLastError();
@@ -175,12 +186,14 @@ bool delayed_replace(const CopyFileEnv& env, const std::string& source, const st
         ::SetLastError(error);
     });
     if (!::CopyFileA(source.c_str(), temp.c_str(), FALSE)) {
-        trace.WriteError(::GetLastError(), "Copy %s to %s fail!!", source.c_str(), temp.c_str());
-        return false;
+        DWORD error = ::GetLastError();
+        trace.WriteError(error, "Copy %s to %s fail!!", source.c_str(), temp.c_str());
+        return fail(error);
     }
     if (!move_file(env, temp.c_str(), dest.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
-        trace.WriteError(::GetLastError(), "MoveFileEx (%s) -> (%s) fail!!", temp.c_str(), dest.c_str());
-        return false;
+        DWORD error = ::GetLastError();
+        trace.WriteError(error, "MoveFileEx (%s) -> (%s) fail!!", temp.c_str(), dest.c_str());
+        return fail(error);
     }
     drop_temp.release();
     trace.Write("[%s] will be replaced by [%s] after reboot!!", dest.c_str(), temp.c_str());
@@ -261,7 +274,7 @@ bool CCopyFile::LoadRecords(const char* key)
     LONG rc = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, root.put());
     if (rc != ERROR_SUCCESS) {
         trace.WriteError(rc, "RegOpenKeyEx (%s) fail!!", key);
-        return false;
+        return fail(rc);
     }
     key_ = key;
 
@@ -381,8 +394,9 @@ bool CCopyFile::CopyOneFile(const CopyFileEnv& env, const char* source, const ch
             size_t slash = last_backslash(path);
             std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash);
             if (!CreateDirectoryChain(env, dir.c_str(), register_flag)) {
+                DWORD chain_error = ::GetLastError();
                 trace.Write("Create (%s) directory fail!!", dir.c_str());
-                return false;
+                return fail(chain_error);
             }
         }
         if (!::CopyFileA(source, dest, FALSE)) {
@@ -424,8 +438,9 @@ bool CCopyFile::MakeTempFileName(const CopyFileEnv& env, const std::string& path
 {
     char dir[MAX_PATH] = {};
     if (!::GetTempPathA(MAX_PATH, dir) || !temp_name_in(dir, path, out)) {
-        trace_of(env).WriteError(::GetLastError(), "Get Temp File Name fail!!");
-        return false;
+        DWORD error = ::GetLastError();
+        trace_of(env).WriteError(error, "Get Temp File Name fail!!");
+        return fail(error);
     }
     return true;
 }
@@ -451,8 +466,7 @@ bool CCopyFile::CreateDirectoryChain(const CopyFileEnv& env, const char* path, b
         DWORD error = ::GetLastError();
         if (error == ERROR_ALREADY_EXISTS) continue;
         trace.WriteError(error, "Create directory fail (%s)\n", dir.c_str());
-        ::SetLastError(error);
-        return false;
+        return fail(error);
     }
     return true;
 }
@@ -467,8 +481,7 @@ bool CCopyFile::CopyDirectory(const CopyFileEnv& env, const char* source, const 
     if (!CreateDirectoryChain(env, dest, register_flag)) {
         DWORD error = ::GetLastError();
         trace_of(env).Write("Create (%s) directory fail!!", dest);
-        ::SetLastError(error);
-        return false;
+        return fail(error);
     }
     std::string top = dest;
     if (ends_with_backslash(top)) top.pop_back();
@@ -488,8 +501,7 @@ bool CCopyFile::DeleteOneFile(const CopyFileEnv& env, const char* path)
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         // Not a file: moving a directory aside for a delete at restart would strand it.
         trace.Write("Delete %s fail!!", file.c_str());
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return false;
+        return fail(ERROR_ACCESS_DENIED);
     }
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (::DeleteFileA(file.c_str())) return true;
@@ -498,8 +510,7 @@ bool CCopyFile::DeleteOneFile(const CopyFileEnv& env, const char* path)
     if (DeleteOnReboot(env, file)) return true;
     trace.Write("Delete %s fail!!", file.c_str());
     TraceSystemError(error, "DeleteFile", trace);
-    ::SetLastError(error);
-    return false;
+    return fail(error);
 }
 
 bool CCopyFile::DeleteOnReboot(const CopyFileEnv& env, const std::string& path)
@@ -507,7 +518,7 @@ bool CCopyFile::DeleteOnReboot(const CopyFileEnv& env, const std::string& path)
     ILogSink& trace = trace_of(env);
     if (!env.api) {
         trace.Write("GetProcAddress (MoveFileEx) fail!!");
-        return false;
+        return fail(ERROR_PROC_NOT_FOUND);
     }
     std::string temp;
     if (MakeTempFileName(env, path, temp)) {
@@ -517,10 +528,11 @@ bool CCopyFile::DeleteOnReboot(const CopyFileEnv& env, const std::string& path)
                 return true;
             }
             // Not scheduled: the file must not be stranded under a temporary name.
-            trace.WriteError(::GetLastError(), "MoveFileEx (%s) fail!!", temp.c_str());
+            DWORD error = ::GetLastError();
+            trace.WriteError(error, "MoveFileEx (%s) fail!!", temp.c_str());
             if (::DeleteFileA(temp.c_str())) return true;
             move_file(env, temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
-            return false;
+            return fail(error);
         }
         trace.WriteError(::GetLastError(), "MoveFileEx (%s) -> (%s) fail!!", path.c_str(), temp.c_str());
         ::DeleteFileA(temp.c_str());
@@ -533,8 +545,9 @@ bool CCopyFile::DeleteOnReboot(const CopyFileEnv& env, const std::string& path)
         trace.Write("[%s] file will be deleted after reboot!!", path.c_str());
         return true;
     }
-    trace.WriteError(::GetLastError(), "MoveFileEx (%s) fail!!", path.c_str());
-    return false;
+    DWORD error = ::GetLastError();
+    trace.WriteError(error, "MoveFileEx (%s) fail!!", path.c_str());
+    return fail(error);
 }
 
 bool CCopyFile::DeleteDirectory(const CopyFileEnv& env, const char* path, bool recursive)

@@ -250,6 +250,7 @@ TEST_F(CopyFileTest, MissingSourceFailsAndLeavesTheDestination)
 {
     Make("dest.txt", "keep");
     EXPECT_FALSE(CCopyFile::CopyOneFile(env_, Path("nothing.txt").c_str(), Path("dest.txt").c_str(), true));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), ::GetLastError());
     EXPECT_EQ("keep", read_file(Path("dest.txt")));
     EXPECT_TRUE(history_.files.empty());
     EXPECT_TRUE(PendingRenames::Read().data == pending_.data);
