@@ -139,25 +139,28 @@ bool change_printer(const std::string& printer, ILogSink& log, bool full_access,
 }
 
 // NT 4 and the fallback of later systems: the [Windows] Device entry, "name,driver,port".
-bool default_by_profile(const std::string& name)
+// 0, or the failing step's code.
+DWORD default_by_profile(const std::string& name)
 {
     char value[4096] = {};
-    if (CRegistry::GetValue("Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices", name.c_str(), value,
-                            HKEY_CURRENT_USER) != ERROR_SUCCESS ||
-        !value[0])
-        return false;
+    DWORD rc = CRegistry::GetValue("Software\\Microsoft\\Windows NT\\CurrentVersion\\Devices", name.c_str(), value,
+                                   HKEY_CURRENT_USER);
+    if (rc != ERROR_SUCCESS) return rc;
+    if (!value[0]) return ERROR_INVALID_PRINTER_NAME;
     std::string device = name + "," + value;
-    return ::WriteProfileStringA("Windows", "Device", device.c_str()) != FALSE;
+    if (!::WriteProfileStringA("Windows", "Device", device.c_str())) return ::GetLastError();
+    return ERROR_SUCCESS;
 }
 
-bool default_by_api(const std::string& name)
+DWORD default_by_api(const std::string& name)
 {
     using SetDefaultPrinterFn = BOOL(WINAPI*)(LPCSTR);
     unique_hmodule winspool(::LoadLibraryA("WinSpool.drv"));
-    if (!winspool) return false;
-    auto set_default = reinterpret_cast<SetDefaultPrinterFn>(
-        reinterpret_cast<void*>(::GetProcAddress(winspool.get(), "SetDefaultPrinterA")));
-    return set_default && set_default(name.c_str());
+    auto set_default = winspool ? reinterpret_cast<SetDefaultPrinterFn>(reinterpret_cast<void*>(
+                                      ::GetProcAddress(winspool.get(), "SetDefaultPrinterA")))
+                                : nullptr;
+    if (!set_default) return ERROR_PROC_NOT_FOUND;
+    return set_default(name.c_str()) ? ERROR_SUCCESS : ::GetLastError();
 }
 
 // Windows 9x: the default printer is the one that carries the default attribute.
@@ -445,16 +448,23 @@ bool CMyPrinter::CopyOemInf(const std::string& path, std::string* installed_as)
 bool CMyPrinter::MakeDefaultPrinter(const std::string& name, int os_family, ILogSink& log)
 {
     bool ok = false;
-    if (!name.empty()) {
+    DWORD error = 0;  // stays 0 where no system call was made
+    if (name.empty()) {
+        error = ERROR_INVALID_PARAMETER;
+    } else {
         switch (os_family) {
-        case kFamilyWin9x: ok = default_by_attribute(name, log); break;
-        case kFamilyNt4: ok = default_by_profile(name); break;
-        case kFamilyNt5: ok = default_by_api(name) || default_by_profile(name); break;
+        case kFamilyWin9x: ok = default_by_attribute(name, log); break;  // logs its own failure
+        case kFamilyNt4: error = default_by_profile(name); ok = error == ERROR_SUCCESS; break;
+        case kFamilyNt5:
+            error = default_by_api(name);
+            if (error != ERROR_SUCCESS && default_by_profile(name) == ERROR_SUCCESS) error = ERROR_SUCCESS;
+            ok = error == ERROR_SUCCESS;
+            break;
         default: break;
         }
     }
     if (!ok) {
-        log.Write("Set Default Printer (%s) fail", name.c_str());
+        log.WriteError(error, "Set Default Printer (%s) fail", name.c_str());
         return false;
     }
     ::SendNotifyMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("Windows"));

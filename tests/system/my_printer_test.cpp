@@ -410,6 +410,8 @@ TEST_F(PrinterSpoolerTest, DefaultPrinterByOsFamily)
     EXPECT_FALSE(CMyPrinter::MakeDefaultPrinter(a_, kFamilyWin32s, log_));
     EXPECT_TRUE(log_.Contains("Set Default Printer (" + a_ + ") fail"));
     EXPECT_FALSE(CMyPrinter::MakeDefaultPrinter("QvTest no such printer", kFamilyNt5, log_));
+    EXPECT_EQ("Set Default Printer (QvTest no such printer) fail", log_.lines.back().text);
+    EXPECT_NE(0u, log_.lines.back().code);  // with the system's reason
     EXPECT_FALSE(CMyPrinter::MakeDefaultPrinter("", kFamilyNt5, log_));
 
     std::string name;
