@@ -44,7 +44,7 @@ public:
 
 private:
     // The steps of Init on an open INF (an HINF).
-    bool GetInfo(void* inf);
+    bool GetInfo(void* inf, int model_index, const std::string& model_name);
     bool CheckDriverNameAndIndex(void* inf, const std::string& section, int index, const std::string& name);
     bool CheckUniDrv(void* inf);
 
@@ -55,7 +55,4 @@ private:
     std::string models_section_;
     bool uni_drv_ = false;
     int driver_index_ = 0;
-    // What Init was given, for GetInfo's steps.
-    int wanted_index_ = 0;
-    std::string wanted_name_;
 };
