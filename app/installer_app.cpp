@@ -45,7 +45,11 @@ int CComponentLibsHost::GetDevicePort(const std::string& mfg, const std::string&
 }
 
 CInstallerApp::CInstallerApp()
-    : vars_(platform_, log_), libs_host_(libs_), log_(vars_.ProgramInfo().program_name)
+    : vars_(platform_, log_),
+      libs_host_(libs_),
+      printer_host_(vars_, libs_, CopyFileEnv{&log_, &NullTrace(), &api_}),
+      printers_(log_, &printer_host_),
+      log_(vars_.ProgramInfo().program_name)
 {
     vars_.SetComponentLibs(&libs_host_);
 }
@@ -302,6 +306,7 @@ void CInstallerApp::ApplyCommandLinePort()
         log_.Write("Create network port [%s] fail", port.c_str());
     }
     log_.Write("Set Printer Port : %s", port.c_str());
+    printers_.SetAllPort(port, vars_.Settings().network_printer);
 }
 
 bool CInstallerApp::RunPreinstaller(HWND owner)

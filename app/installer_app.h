@@ -11,6 +11,8 @@
 #include "platform/vars_platform_win.h"
 #include "system/api_function.h"
 #include "system/component_libs.h"
+#include "system/my_printer.h"
+#include "system/printer_host.h"
 
 #include <windows.h>
 
@@ -70,6 +72,7 @@ public:
     CInstallerVars& Vars() { return vars_; }
     CComponentLibs& Libs() { return libs_; }
     CItem& Items() { return items_; }
+    CMyPrinter& Printers() { return printers_; }
     CLog& Log() { return log_; }
     CAPIFunction& Api() { return api_; }
 
@@ -99,6 +102,8 @@ private:
     CComponentLibsHost libs_host_;
     CItem items_;
     CNetworkPrinter network_;
+    CPrinterHost printer_host_;
+    CMyPrinter printers_;
     CLog log_;
     CAPIFunction api_;
 

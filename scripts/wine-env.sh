@@ -1,6 +1,6 @@
 # Sourced by the Wine scripts: the build tree's private prefixes and a quiet Wine.
 # QV_BUILD must name the Windows build tree.
-QV_BUILD=$(cd "$QV_BUILD" && pwd)
+mkdir -p "$QV_BUILD" && QV_BUILD=$(cd "$QV_BUILD" && pwd)
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 qv_prefix64="$QV_BUILD/wineprefix"

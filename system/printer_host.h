@@ -19,7 +19,13 @@ public:
     std::string SourceDir() const override { return vars_.SourceDir(); }
     std::string DestDir() const override { return vars_.Settings().dest_dir; }
     std::string InfDir() const override { return vars_.Dirs().inf_dir; }
-    CopyFileEnv CopyEnv() const override { return copy_env_; }
+    CopyFileEnv CopyEnv() const override
+    {
+        // The family is known only once the variables are initialised.
+        CopyFileEnv env = copy_env_;
+        env.os_family = vars_.OsFamily();
+        return env;
+    }
     int DiagnosisEx(const std::string& printer) override
     {
         const CProgramInfo& program = vars_.ProgramInfo();
