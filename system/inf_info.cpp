@@ -159,7 +159,9 @@ bool CInfInfo::CheckUniDrv(void* handle)
     HINF inf = static_cast<HINF>(handle);
     INFCONTEXT context;
     std::string install;
-    if (!line_at(inf, models_section_, driver_index_, context) || !string_field(context, 1, install)) {
+    // "Model =" with nothing after it names no install section either.
+    if (!line_at(inf, models_section_, driver_index_, context) || !string_field(context, 1, install) ||
+        install.empty()) {
         log_.Write("Can not find DDInstall Section using index [%d]", driver_index_);
         return false;
     }
