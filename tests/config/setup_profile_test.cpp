@@ -79,7 +79,7 @@ protected:
 
 TEST_F(SetupProfileTest, VariantSearchWalksDownToTheBaseName)
 {
-    // The spec's example: NETWORK off, USB_ONLY on, WINXP and KR.
+    // NETWORK off, USB_ONLY on, on WINXP in Korean.
     context.usb = true;
     Open("[option]\nA=1\n[Option.WinXP.KR]\nA=2\n[OTHER.WINXP]\nA=3\n");
     std::string found;
