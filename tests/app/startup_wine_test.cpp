@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/file_text.h"
+
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -38,20 +40,6 @@ void copyTree(const std::string& from, const std::string& to)
     FindClose(h);
 }
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-}
-
-void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f << text;
-}
-
 void removeTree(const std::string& dir)
 {
     WIN32_FIND_DATAA fd;
@@ -78,12 +66,12 @@ public:
         removeTree(dir_);
         copyTree(std::string(QV_BINARY_DIR) + "\\disc", dir_);
         MoveFileA((dir_ + "\\Setup.exe").c_str(), (dir_ + "\\" + name + ".exe").c_str());
-        std::string dat = readFile(dir_ + "\\Setup.dat");
+        std::string dat = read_file(dir_ + "\\Setup.dat");
         DeleteFileA((dir_ + "\\Setup.dat").c_str());
         size_t p = dat.find("PROGRAM_NAME = ");
         size_t e = dat.find("\r\n", p);
         dat.replace(p, e - p, "PROGRAM_NAME = " + ProgramName());
-        writeFile(dir_ + "\\" + name + ".dat", dat);
+        write_file(dir_ + "\\" + name + ".dat", dat);
         RemoveLogs();
     }
     ~ScratchDisc()
@@ -156,8 +144,8 @@ TEST(Startup, EachRunLeavesItsOwnLogWithHeaderAndParameters)
     ScratchDisc disc("QvStartLog");
     EXPECT_EQ(disc.Run("/S"), 0u);
     EXPECT_EQ(disc.Run("/S /L9"), 0u);
-    std::string first = readFile(disc.LogPath(-1));
-    std::string second = readFile(disc.LogPath(0));
+    std::string first = read_file(disc.LogPath(-1));
+    std::string second = read_file(disc.LogPath(0));
     ASSERT_FALSE(first.empty());
     ASSERT_FALSE(second.empty());
     // The header carries the default name: the log exists before the data file is read.
@@ -177,7 +165,7 @@ TEST(Startup, SecondInstanceWithoutWindowEnds)
     ASSERT_NE(mutex, nullptr);
     EXPECT_EQ(disc.Run("/S"), 2u);
     CloseHandle(mutex);
-    std::string log = readFile(disc.LogPath(-1));
+    std::string log = read_file(disc.LogPath(-1));
     EXPECT_NE(log.find("]  There is a previous running instance of this application, so it is terminated.\r\n"),
               std::string::npos)
         << log;
@@ -215,7 +203,7 @@ TEST(Startup, SecondInstanceActivatesTheFirstAndEnds)
     first.join();
     CloseHandle(mutex);
 
-    std::string log = readFile(disc.LogPath(-1));
+    std::string log = read_file(disc.LogPath(-1));
     EXPECT_NE(log.find("]  The installer is already running\r\n"), std::string::npos) << log;
     EXPECT_GE(activations.load(), 1);
     EXPECT_NE(log.find("]  End of installation\r\n"), std::string::npos);
@@ -272,7 +260,7 @@ TEST(Startup, LanguageFromCommandLine)
         ScratchDisc disc("QvStartLang");
         disc.RemoveProductKeys();
         EXPECT_EQ(disc.Run(std::string("/S ") + c.arg), 0u) << c.arg;
-        std::string log = readFile(disc.LogPath(-1));
+        std::string log = read_file(disc.LogPath(-1));
         EXPECT_NE(log.find(std::string("Set Language : Language Abbr\t\t= ") + c.abbr + "\r\n"), std::string::npos)
             << c.arg << "\n" << log;
         EXPECT_NE(log.find(std::string("Set Language : String file\t\t= ") + c.string_file), std::string::npos) << c.arg;

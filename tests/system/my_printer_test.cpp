@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/file_text.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -18,20 +20,6 @@
 namespace {
 
 const char kDriver[] = "QvTest Stand-in Driver";
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 bool contains(const std::vector<std::string>& list, const std::string& item)
 {

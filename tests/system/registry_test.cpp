@@ -4,6 +4,8 @@
 #include "platform/unique_handle.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/file_text.h"
 #include <shlwapi.h>
 
 #include <cstdio>
@@ -53,20 +55,6 @@ bool raw_info(HKEY root, const std::string& path, const char* name, DWORD* type,
     unique_hkey key;
     if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return false;
     return ::RegQueryValueExA(key.get(), name, nullptr, type, nullptr, size) == ERROR_SUCCESS;
-}
-
-std::string read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
 }
 
 class RegistryTest : public ::testing::Test {
