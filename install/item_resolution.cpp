@@ -219,10 +219,11 @@ bool CItemInfo::ModifyPrinterPortCommand(std::string& text)
         [&] {
             std::string port;
             if (!services_.printers || !services_.printers->GetPortByKey(printer_key_, port)) return false;
-            const std::string old_text = text;
-            if (!RewritePortParameter(text, kItemTextBuffer, port)) return false;
-            log_.Write("Modify install param of printer[%s] from [%s] to [%s]", display_name_.c_str(), old_text.c_str(),
-                       text.c_str());
+            std::string rewritten = text;
+            if (!RewritePortParameter(rewritten, kItemTextBuffer, port)) return false;
+            log_.Write("Modify install param of printer[%s] from [%s] to [%s]", display_name_.c_str(), text.c_str(),
+                       rewritten.c_str());
+            text = rewritten;
             return true;
         },
         [&] { log_.Write("GPF in CItemInfo::ModifyPrinterPortCommand(%s)", text.c_str()); });

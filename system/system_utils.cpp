@@ -225,46 +225,49 @@ bool IsAdministrator()
     return status != FALSE;
 }
 
-bool IsPrinterDriverInstalled(const char* name, bool by_printer, ILogSink& log, ILogSink& trace)
+namespace {
+
+// One spooler listing searched for a driver name; `driver_of` gives the name of entry i.
+template <class Enumerate, class DriverOf>
+bool listHasDriver(Enumerate enumerate, DriverOf driver_of, const char* name, const char* fail_trace, ILogSink& log,
+                   ILogSink& trace)
 {
-    if (empty(name)) return false;
     unique_hglobal block;
     DWORD count = 0;
     bool no_memory = false;
-    if (by_printer) {
-        bool ok = spooler_list(
-            [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) {
-                return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, returned);
-            },
-            block, count, no_memory);
-        if (!ok) {
-            if (no_memory)
-                log.Write("GlobalAlloc Error [Check Printer Installed]");
-            else
-                trace.Write("EnumPrinters fail!!\n");
-            return false;
-        }
-        auto* printers = static_cast<PRINTER_INFO_2A*>(static_cast<void*>(block.get()));
-        for (DWORD i = 0; i < count; ++i)
-            if (printers[i].pDriverName && ::lstrcmpiA(printers[i].pDriverName, name) == 0) return true;
-        return false;
-    }
-    bool ok = spooler_list(
-        [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) {
-            return ::EnumPrinterDriversA(nullptr, nullptr, 3, buffer, size, needed, returned);
-        },
-        block, count, no_memory);
-    if (!ok) {
+    if (!spooler_list(enumerate, block, count, no_memory)) {
         if (no_memory)
             log.Write("GlobalAlloc Error [Check Printer Installed]");
         else
-            trace.Write("EnumPrinterDrivers fail!!\n");
+            trace.Write("%s", fail_trace);
         return false;
     }
-    auto* drivers = static_cast<DRIVER_INFO_3A*>(static_cast<void*>(block.get()));
-    for (DWORD i = 0; i < count; ++i)
-        if (drivers[i].pName && ::lstrcmpiA(drivers[i].pName, name) == 0) return true;
+    for (DWORD i = 0; i < count; ++i) {
+        const char* driver = driver_of(block.get(), i);
+        if (driver && ::lstrcmpiA(driver, name) == 0) return true;
+    }
     return false;
+}
+
+}  // namespace
+
+bool IsPrinterDriverInstalled(const char* name, bool by_printer, ILogSink& log, ILogSink& trace)
+{
+    if (empty(name)) return false;
+    if (by_printer) {
+        return listHasDriver(
+            [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) {
+                return ::EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, buffer, size, needed, returned);
+            },
+            [](void* block, DWORD i) { return static_cast<PRINTER_INFO_2A*>(block)[i].pDriverName; }, name,
+            "EnumPrinters fail!!\n", log, trace);
+    }
+    return listHasDriver(
+        [](BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) {
+            return ::EnumPrinterDriversA(nullptr, nullptr, 3, buffer, size, needed, returned);
+        },
+        [](void* block, DWORD i) { return static_cast<DRIVER_INFO_3A*>(block)[i].pName; }, name,
+        "EnumPrinterDrivers fail!!\n", log, trace);
 }
 
 bool PortExists(const char* port)
