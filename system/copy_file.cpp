@@ -56,19 +56,6 @@ std::string join(const std::string& dir, const std::string& name)
     return ends_with_backslash(dir) ? dir + name : dir + "\\" + name;
 }
 
-// Cut to at most `limit` bytes without splitting a double-byte character.
-std::string cut_text(const std::string& text, size_t limit)
-{
-    if (text.size() <= limit) return text;
-    size_t end = 0;
-    while (end < limit) {
-        size_t step = (::IsDBCSLeadByte(static_cast<unsigned char>(text[end])) && end + 1 < text.size()) ? 2 : 1;
-        if (end + step > limit) break;
-        end += step;
-    }
-    return text.substr(0, end);
-}
-
 std::string read_text(const std::string& key, const char* name)
 {
     char buffer[4096] = {};
@@ -290,7 +277,7 @@ bool CCopyFile::LoadRecords(const char* key)
         std::string record = key_ + "\\" + name;
         std::string source = read_text(record, "Src");
         std::string dest = read_text(record, "Dest");
-        std::string description = cut_text(read_text(record, "Description"), kDescriptionLimit);
+        std::string description = CutText(read_text(record, "Description"), kDescriptionLimit);
         bool sub_dirs = read_number(record, "CopySubDir") != 0;
         bool register_flag = read_number(record, "Delete") != 0;
 

@@ -14,26 +14,14 @@ namespace {
 
 constexpr size_t kPathLimit = 259;  // 260-byte fields
 
-std::string cut_text(const std::string& text, size_t limit)
-{
-    if (text.size() <= limit) return text;
-    size_t end = 0;
-    while (end < limit) {
-        size_t step = (::IsDBCSLeadByte(static_cast<unsigned char>(text[end])) && end + 1 < text.size()) ? 2 : 1;
-        if (end + step > limit) break;
-        end += step;
-    }
-    return text.substr(0, end);
-}
-
 PRINTER_DATA clamped(const PRINTER_DATA& record)
 {
     PRINTER_DATA r = record;
-    r.driver_name = cut_text(r.driver_name, kPrinterTextLimit);
-    r.printer_name = cut_text(r.printer_name, kPrinterTextLimit);
-    r.share_name = cut_text(r.share_name, kPrinterTextLimit);
-    r.inf_path = cut_text(r.inf_path, kPrinterTextLimit);
-    r.port = cut_text(r.port, kPrinterTextLimit);
+    r.driver_name = CutText(r.driver_name, kPrinterTextLimit);
+    r.printer_name = CutText(r.printer_name, kPrinterTextLimit);
+    r.share_name = CutText(r.share_name, kPrinterTextLimit);
+    r.inf_path = CutText(r.inf_path, kPrinterTextLimit);
+    r.port = CutText(r.port, kPrinterTextLimit);
     return r;
 }
 
@@ -191,7 +179,7 @@ CMyPrinter::CMyPrinter(ILogSink& log, IPrinterHost* host, ILogSink& trace) : log
 {
     ClearAllRecords();
     std::string name;
-    if (MyGetDefaultPrinter(name, trace_)) start_default_ = cut_text(name, kPathLimit);
+    if (MyGetDefaultPrinter(name, trace_)) start_default_ = CutText(name, kPathLimit);
 }
 
 int CMyPrinter::Family() const { return host_ ? host_->OsFamily() : kFamilyNt5; }
@@ -251,10 +239,10 @@ bool CMyPrinter::MarkInstalled(const std::string& driver_name)
 bool CMyPrinter::SetAllPort(const std::string& port, bool network_port)
 {
     if (port.empty()) return false;
-    all_port_ = cut_text(port, kPathLimit);
+    all_port_ = CutText(port, kPathLimit);
     log_.Write("Set all printer port as %s , %d", all_port_.c_str(), network_port ? 1 : 0);
     for (int i = 0; i < count_; ++i) {
-        records_[i].port = cut_text(port, kPrinterTextLimit);
+        records_[i].port = CutText(port, kPrinterTextLimit);
         records_[i].network_port = network_port;
     }
     return true;
@@ -314,7 +302,7 @@ bool CMyPrinter::RenamePrinterName(const std::string& old_name, const std::strin
 {
     for (int i = 0; i < count_; ++i) {
         if (EqualsNoCase(records_[i].printer_name, old_name)) {
-            records_[i].printer_name = cut_text(new_name, kPrinterTextLimit);
+            records_[i].printer_name = CutText(new_name, kPrinterTextLimit);
             return true;
         }
     }
@@ -578,7 +566,7 @@ bool CMyPrinter::DefaultFromAttributes(std::string& out, ILogSink& trace)
     auto* info = static_cast<PRINTER_INFO_2A*>(buffer.get());
     for (DWORD i = 0; i < count; ++i) {
         if ((info[i].Attributes & PRINTER_ATTRIBUTE_DEFAULT) && info[i].pPrinterName && info[i].pPrinterName[0]) {
-            out = cut_text(info[i].pPrinterName, kPathLimit);
+            out = CutText(info[i].pPrinterName, kPathLimit);
             return true;
         }
     }

@@ -451,6 +451,18 @@ unsigned long RestoreSourcePath(ILogSink& trace)
 
 // --- error texts -------------------------------------------------------------------------
 
+std::string CutText(const std::string& text, size_t limit)
+{
+    if (text.size() <= limit) return text;
+    size_t end = 0;
+    while (end < limit) {
+        size_t step = (::IsDBCSLeadByte(static_cast<unsigned char>(text[end])) && end + 1 < text.size()) ? 2 : 1;
+        if (end + step > limit) break;
+        end += step;
+    }
+    return text.substr(0, end);
+}
+
 std::string GetSystemErrorText(unsigned long code)
 {
     char* text = nullptr;

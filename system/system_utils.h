@@ -114,6 +114,9 @@ unsigned long RestoreSourcePath(ILogSink& trace = NullTrace());
 // --- error texts -------------------------------------------------------------------------
 
 // The system's text for a code ("" when it has none).
+// At most `limit` bytes of text, never splitting a double-byte character of the system code page.
+std::string CutText(const std::string& text, size_t limit);
+
 std::string GetSystemErrorText(unsigned long code);
 bool GetSystemErrorText(unsigned long code, char* buffer, size_t size);
 // Traces "[prefix]text\n", or "text\n" without a prefix.
