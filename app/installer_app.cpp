@@ -47,6 +47,8 @@ int CComponentLibsHost::GetDevicePort(const std::string& mfg, const std::string&
 CInstallerApp::CInstallerApp()
     : vars_(platform_, log_),
       libs_host_(libs_),
+      device_queries_(libs_),
+      items_(vars_, log_, &printers_, ItemServices{&device_queries_, &libs_host_, &printers_, nullptr}),
       printer_host_(vars_, libs_, CopyFileEnv{&log_, &NullTrace(), &api_}),
       printers_(log_, &printer_host_),
       log_(vars_.ProgramInfo().program_name)
@@ -54,7 +56,12 @@ CInstallerApp::CInstallerApp()
     vars_.SetComponentLibs(&libs_host_);
 }
 
-CInstallerApp::~CInstallerApp() { StopPnPThreads(); }
+CInstallerApp::~CInstallerApp()
+{
+    StopPnPThreads();
+    // The items log their end: they go while the log (constructed after them) still lives.
+    items_.Clear();
+}
 
 int CInstallerApp::Run(const std::string& command_line)
 {
@@ -202,7 +209,7 @@ bool CInstallerApp::InitializeRun()
     auto restore = scope_exit([&] { platform_.EndWaitCursor(cursor); });
 
     // 3. Items.
-    if (!items_.Init(0)) {
+    if (!items_.Init(std::string(), nullptr)) {
         log_.Write("Initialize installed item information fail");
         if (!opt.MainOnly()) return false;
     }
@@ -214,13 +221,14 @@ bool CInstallerApp::InitializeRun()
     if (opt.MainOnly()) {
         setup_type_ = kSetupInstall;
     } else {
+        items_.SetPrinterInfo(printers_);
         network_.ReadInfo("NETWORK_PRINTER_INFO");
         if (setup_type_ == kSetupNone) {
             ShowMessageBox(OwnerWindow(), GetSystemErrorText(ERROR_INVALID_PARAMETER), program_name, MB_OK);
             log_.Write("Invalid Parameter");
             return false;
         }
-        if (setup_type_ == kSetupInstall && items_.Count() == 0) {
+        if (setup_type_ == kSetupInstall && items_.GetCount() == 0) {
             std::string text;
             if (vars_.DataProfile().Read("SYSTEM_REQUIREMENT", "MSG_NOT_SUPPORTED_OS", text))
                 ShowMessageBox(OwnerWindow(), text, program_name, MB_OK);
@@ -231,7 +239,7 @@ bool CInstallerApp::InitializeRun()
 
     // 8. Pre-installer for an install; remove-all selects everything installed.
     if (setup_type_ == kSetupInstall) RunPreinstallerThreaded(nullptr);
-    if (setup_type_ == kSetupRemoveAll) items_.SelectInstalledForRemoval();
+    if (setup_type_ == kSetupRemoveAll) items_.SetDeleteAll();
 
     // 10.
     StartCheckVista64();

@@ -13,6 +13,7 @@
 #include "system/component_libs.h"
 #include "system/my_printer.h"
 #include "system/printer_host.h"
+#include "system/system_utils.h"
 
 #include <windows.h>
 
@@ -100,6 +101,7 @@ private:
     CInstallerVars vars_;
     CComponentLibs libs_;
     CComponentLibsHost libs_host_;
+    DeviceQueriesOf<CComponentLibs> device_queries_;
     CItem items_;
     CNetworkPrinter network_;
     CPrinterHost printer_host_;

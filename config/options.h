@@ -28,6 +28,8 @@ public:
     bool StopFirewall() const { return stop_firewall_; }
     bool Agfa() const { return agfa_; }
     bool AgfaGiven() const { return agfa_given_; }
+    // An item with a PCL driver turns it on when the configuration did not say.
+    void SetAgfa(bool on) { agfa_ = on; }
     bool MaintenanceOn() const { return maintenance_on_; }
     uint32_t CommunitySize() const { return community_size_; }
 
