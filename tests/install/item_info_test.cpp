@@ -276,6 +276,8 @@ TEST_F(ItemTest, UtilityLoadsWithItsOwnPrograms)
 
     EXPECT_TRUE(log.Has("[UTILITY] Component Loading ..."));
     EXPECT_TRUE(log.Has("======= [UTILITY] Item Information ========="));
+    // The configured program on the medium is enough: no search, no INF.
+    for (const auto& line : log.lines) EXPECT_EQ(line.find("Find Target"), std::string::npos) << line;
 }
 
 TEST_F(ItemTest, ItemsThatDoNotLoad)
