@@ -78,6 +78,36 @@ bool SplitKeyEntry(const std::string& entry, int& root, std::string& sub_key)
     return !sub_key.empty();
 }
 
+bool IsRemovableTree(const std::string& path, const std::vector<std::string>& protected_dirs)
+{
+    std::string dir = path;
+    while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
+    size_t below_root = 0;  // where the first component under the root starts
+    if (dir.size() >= 2 && dir[1] == ':' && ((dir[0] | 0x20) >= 'a' && (dir[0] | 0x20) <= 'z')) {
+        if (dir.size() < 4 || dir[2] != '\\') return false;
+        below_root = 3;
+    } else if (dir.compare(0, 2, "\\\\") == 0) {
+        size_t share = dir.find('\\', 2);
+        if (share == std::string::npos) return false;
+        size_t below = dir.find('\\', share + 1);
+        if (below == std::string::npos) return false;
+        below_root = below + 1;
+    } else {
+        return false;
+    }
+    if (below_root >= dir.size()) return false;
+    for (const std::string& p : protected_dirs) {
+        std::string other = p;
+        while (!other.empty() && (other.back() == '\\' || other.back() == '/')) other.pop_back();
+        if (other.empty()) continue;
+        // The directory itself, or one that holds it.
+        if (EqualsNoCase(dir, other)) return false;
+        if (other.size() > dir.size() && other[dir.size()] == '\\' && EqualsNoCase(dir, other.substr(0, dir.size())))
+            return false;
+    }
+    return true;
+}
+
 bool IsInfFile(const std::string& path)
 {
     size_t dot = path.rfind('.');

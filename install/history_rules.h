@@ -3,6 +3,7 @@
 // the splitting of registry entries into root, key and value. Win32-free.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum HistoryEntryType {
     kHistoryFile = 0,
@@ -50,6 +51,12 @@ bool SplitValueEntry(const std::string& entry, int& root, std::string& sub_key, 
 // A key entry: split at the first backslash. False (skip) without one or with an empty
 // sub-key; an unknown root name counts as HKEY_LOCAL_MACHINE.
 bool SplitKeyEntry(const std::string& entry, int& root, std::string& sub_key);
+
+// Whether a destination-directory entry may be removed with all its content: an absolute
+// path ("X:\dir" or "\\server\share\dir") below its root that neither is nor holds one of
+// `protected_dirs` (case and trailing backslashes ignored). A root, a relative path or a system directory
+// recorded by mistake would otherwise take everything under it.
+bool IsRemovableTree(const std::string& path, const std::vector<std::string>& protected_dirs);
 
 // The text after the last full stop is "inf", ignoring case.
 bool IsInfFile(const std::string& path);

@@ -39,6 +39,21 @@ ILogSink& sink(ILogSink* log)
 
 }  // namespace
 
+InstallHistoryEnv MakeInstallHistoryEnv(const CInstallerVars& vars, ILogSink* log, ILogSink* trace, CopyFileEnv copy)
+{
+    InstallHistoryEnv env;
+    env.roots = vars.RegistryRoots();
+    env.is64 = vars.Dirs().is64;
+    env.log = log;
+    env.trace = trace;
+    env.copy = std::move(copy);
+    const CSystemDirs& dirs = vars.Dirs();
+    for (const std::string* dir : {&dirs.windows_dir, &dirs.system_dir, &dirs.inf_dir, &dirs.program_files_dir,
+                                   &dirs.temp_dir})
+        if (!dir->empty()) env.protected_dirs.push_back(*dir);
+    return env;
+}
+
 CInstallHistory::CInstallHistory(InstallHistoryEnv env) : env_(std::move(env))
 {
     // The removal must never register what it deletes.
@@ -140,7 +155,10 @@ void CInstallHistory::RemoveEntry(int type, const std::string& entry)
         CCopyFile::DeleteOneFile(env_.copy, entry.c_str());
         break;
     case kHistoryDestDir:
-        CCopyFile::DeleteDirectory(env_.copy, entry.c_str(), true);
+        if (IsRemovableTree(entry, env_.protected_dirs))
+            CCopyFile::DeleteDirectory(env_.copy, entry.c_str(), true);
+        else
+            sink(env_.trace).Write("Destination directory kept (%s)\n", entry.c_str());
         break;
     case kHistoryDirectory:
         CCopyFile::DeleteDirectory(env_.copy, entry.c_str(), false);

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // What SaveInstalledState asks of the item collection. InstalledStateOf<CItem> forwards to it.
 class IInstalledStateItems {
@@ -54,7 +55,13 @@ struct InstallHistoryEnv {
     ILogSink* log = nullptr;       // "%s file uninstalled" and the INF failure line
     ILogSink* trace = nullptr;     // "CUtl-Open or Create Key"
     CopyFileEnv copy;              // for DeleteOneFile / DeleteDirectory (its history is ignored)
+    // Never removed as a destination directory, nor any directory holding one of them.
+    std::vector<std::string> protected_dirs;
 };
+
+// The installer's roots, 64-bit flag and system directories (the protected ones).
+InstallHistoryEnv MakeInstallHistoryEnv(const CInstallerVars& vars, ILogSink* log, ILogSink* trace,
+                                        CopyFileEnv copy);
 
 class CInstallHistory final : public IInstallHistory {
 public:

@@ -123,6 +123,35 @@ TEST(HistoryRules, InfFilesAndNames)
     EXPECT_EQ("", BareFileName("C:\\dir\\"));
 }
 
+TEST(HistoryRules, OnlyDirectoriesBelowARootAndOutsideTheSystemAreRemovedWhole)
+{
+    const std::vector<std::string> system = {"C:\\WINDOWS", "C:\\WINDOWS\\system32", "C:\\Program Files\\"};
+    const struct {
+        const char* path;
+        bool removable;
+    } cases[] = {
+        {"C:\\Program Files\\Q\\Install", true},
+        {"C:\\Q", true},
+        {"d:\\Q\\", true},
+        {"\\\\server\\share\\Q", true},
+        {"C:\\WINDOWS\\Temp\\Q", true},
+        {"C:\\", false},
+        {"C:", false},
+        {"C:Q", false},  // relative to the drive's current directory
+        {"\\\\server\\share", false},
+        {"\\\\server\\share\\", false},
+        {"\\Q", false},
+        {"Install", false},
+        {"", false},
+        {"c:\\windows\\", false},
+        {"C:\\WINDOWS\\SYSTEM32", false},
+        {"C:\\Program Files", false},
+        {"C:\\Program", true},  // a name that only begins like a protected one
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.removable, IsRemovableTree(c.path, system)) << c.path;
+    EXPECT_TRUE(IsRemovableTree("C:\\WINDOWS", {}));
+}
+
 TEST(HistoryRules, Uninstaller)
 {
     EXPECT_EQ("/P\"C:\\Program Files\\Q\\Install\" /I0x1a2b", UninstallerParameters("C:\\Program Files\\Q\\Install", 0x1a2b));

@@ -337,7 +337,11 @@ TEST_F(InstallHistoryTest, CopyMergeUninstallLeavesDirectoryAndRegistryAsBefore)
     const auto dir_before = listing(dir_);
     const std::string reg_before = export_key(HKEY_LOCAL_MACHINE, product_);
 
+    // A protected directory recorded by mistake, itself or through one that holds it, stays.
+    env_.protected_dirs = {dir_ + "\\keep"};
     CInstallHistory history(env_);
+    history.AddHistoryEntry(dir_ + "\\keep", kHistoryDestDir);
+    history.AddHistoryEntry(dir_, kHistoryDestDir);
     CopyFileEnv copy;
     copy.history = &history;
     // The copy engine registers the files and the directories it creates.
