@@ -54,6 +54,15 @@ InstallHistoryEnv MakeInstallHistoryEnv(const CInstallerVars& vars, ILogSink* lo
     return env;
 }
 
+std::string CopyUninstaller(const CopyFileEnv& env, const std::string& uninstaller, const std::string& temp_dir,
+                            const std::string& windows_dir, ILogSink& log)
+{
+    for (const std::string& target : {UninstallerTempCopy(uninstaller, temp_dir), UninstallerWindowsCopy(windows_dir)})
+        if (CCopyFile::CopyOneFile(env, uninstaller.c_str(), target.c_str(), true)) return target;
+    log.Write("Copy uninstaller fail. create uninstall process fail!!");
+    return std::string();
+}
+
 CInstallHistory::CInstallHistory(InstallHistoryEnv env) : env_(std::move(env))
 {
     // The removal must never register what it deletes.

@@ -63,6 +63,13 @@ struct InstallHistoryEnv {
 InstallHistoryEnv MakeInstallHistoryEnv(const CInstallerVars& vars, ILogSink* log, ILogSink* trace,
                                         CopyFileEnv copy);
 
+// CT_DELETE_ALL's copy of the maker's uninstaller out of the destination it will remove:
+// to "<temp>\<its name>", else to "<windows>\UnInstEE.exe", registered in the install history
+// through env.history. The copy's path, or "" after logging
+// "Copy uninstaller fail. create uninstall process fail!!" when neither copy worked.
+std::string CopyUninstaller(const CopyFileEnv& env, const std::string& uninstaller, const std::string& temp_dir,
+                            const std::string& windows_dir, ILogSink& log);
+
 class CInstallHistory final : public IInstallHistory {
 public:
     // Loads SetupUninstallOEMInfA of Setupapi.dll; without it INF entries are deleted like any

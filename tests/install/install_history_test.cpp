@@ -412,6 +412,32 @@ TEST_F(InstallHistoryTest, OemInfIsUninstalledByTheSystem)
     EXPECT_TRUE(log_.Contains(std::string(oem) + " file uninstalled")) << log_.All();
 }
 
+TEST_F(InstallHistoryTest, UninstallerIsCopiedToTheTemporaryThenTheWindowsDirectoryAndRegistered)
+{
+    CInstallHistory history(env_);
+    CopyFileEnv copy;
+    copy.history = &history;
+    make_dir(dir_ + "\\disc");
+    make_dir(dir_ + "\\win");
+    write_file(dir_ + "\\disc\\QVDelAll.exe", "MZ");
+    const std::string& run = env_.roots.installing_history;
+
+    EXPECT_EQ(dir_ + "\\keep\\QVDelAll.exe", CopyUninstaller(copy, dir_ + "\\disc\\QVDelAll.exe", dir_ + "\\keep",
+                                                             dir_ + "\\win", log_));
+    EXPECT_EQ("MZ", read_file(dir_ + "\\keep\\QVDelAll.exe"));
+    EXPECT_EQ(dir_ + "\\keep\\QVDelAll.exe", text_value(run, "File0"));
+
+    // No usable temporary directory (a file stands where it should be).
+    write_file(dir_ + "\\notadir", "");
+    EXPECT_EQ(dir_ + "\\win\\UnInstEE.exe", CopyUninstaller(copy, dir_ + "\\disc\\QVDelAll.exe", dir_ + "\\notadir",
+                                                           dir_ + "\\win", log_));
+    EXPECT_EQ(dir_ + "\\win\\UnInstEE.exe", text_value(run, "File1"));
+
+    EXPECT_EQ("", CopyUninstaller(copy, dir_ + "\\disc\\missing.exe", dir_ + "\\keep", dir_ + "\\win", log_));
+    EXPECT_TRUE(log_.Contains("Copy uninstaller fail. create uninstall process fail!!")) << log_.All();
+    EXPECT_EQ(2u, dword_value(run, "NumOfFiles"));
+}
+
 // Items of the fake collection: name, InstallNow (0: none), UninstCmd (nullptr: none),
 // Uninstall_Value_Name (nullptr: none), and whether the record reaches the Installed key.
 struct FakeItems final : IInstalledStateItems {
