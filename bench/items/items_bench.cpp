@@ -11,6 +11,7 @@
 #include "platform/vars_platform_win.h"
 #include "system/my_printer.h"
 #include "system/registry.h"
+#include "tests/support/disc_platform.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -140,49 +141,7 @@ void make_product(const std::string& root, int count)
     write(root + "\\Bench.dat", dat);
 }
 
-class ProductPlatform final : public IVarsPlatform {
-public:
-    explicit ProductPlatform(std::string program) : program_(std::move(program)) {}
-    std::string ProgramPath() override { return program_; }
-    bool SetCurrentDir(const std::string& dir) override { return real_.SetCurrentDir(dir); }
-    std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
-    std::string SystemDirectory() override { return real_.SystemDirectory(); }
-    std::string TempPath() override { return real_.TempPath(); }
-    OsVersionInfo VersionInfo() override { return real_.VersionInfo(); }
-    bool IsWow64() override { return real_.IsWow64(); }
-    uint16_t SystemDefaultLangId() override { return real_.SystemDefaultLangId(); }
-    bool RegGetString(RegRoot root, const std::string& key, const std::string& name, std::string& value) override
-    {
-        return real_.RegGetString(root, key, name, value);
-    }
-    bool RegGetDword(RegRoot root, const std::string& key, const std::string& name, uint32_t& value) override
-    {
-        return real_.RegGetDword(root, key, name, value);
-    }
-    bool RegSetString(RegRoot root, const std::string& key, const std::string& name, const std::string& value) override
-    {
-        return real_.RegSetString(root, key, name, value);
-    }
-    bool RegSetDword(RegRoot root, const std::string& key, const std::string& name, uint32_t value) override
-    {
-        return real_.RegSetDword(root, key, name, value);
-    }
-    std::vector<std::string> PortNames() override { return real_.PortNames(); }
-    bool FileExists(const std::string& path) override { return real_.FileExists(path); }
-    std::string PrivateProfileString(const std::string& section, const std::string& key,
-                                     const std::string& default_value, const std::string& file) override
-    {
-        return real_.PrivateProfileString(section, key, default_value, file);
-    }
-    bool CreateDirectoryChain(const std::string&) override { return true; }
-    void RemoveEmptyDirectories(const std::string&) override {}
-    uintptr_t BeginWaitCursor() override { return 0; }
-    void EndWaitCursor(uintptr_t) override {}
-
-private:
-    std::string program_;
-    CVarsPlatformWin real_;
-};
+using ProductPlatform = CDiscPlatform;
 
 }  // namespace
 

@@ -13,6 +13,8 @@
 #include "system/registry.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/disc_platform.h"
 #include <windows.h>
 
 #include <cstdio>
@@ -28,50 +30,7 @@ namespace {
 
 const std::string kDisc = std::string(QV_SOURCE_DIR) + "\\tests\\data\\collection\\disc";
 
-// The real machine with the program at a given path; no directories are made or removed.
-class DiscPlatform final : public IVarsPlatform {
-public:
-    explicit DiscPlatform(std::string program) : program_(std::move(program)) {}
-    std::string ProgramPath() override { return program_; }
-    bool SetCurrentDir(const std::string& dir) override { return real_.SetCurrentDir(dir); }
-    std::string WindowsDirectory() override { return real_.WindowsDirectory(); }
-    std::string SystemDirectory() override { return real_.SystemDirectory(); }
-    std::string TempPath() override { return real_.TempPath(); }
-    OsVersionInfo VersionInfo() override { return real_.VersionInfo(); }
-    bool IsWow64() override { return real_.IsWow64(); }
-    uint16_t SystemDefaultLangId() override { return real_.SystemDefaultLangId(); }
-    bool RegGetString(RegRoot root, const std::string& key, const std::string& name, std::string& value) override
-    {
-        return real_.RegGetString(root, key, name, value);
-    }
-    bool RegGetDword(RegRoot root, const std::string& key, const std::string& name, uint32_t& value) override
-    {
-        return real_.RegGetDword(root, key, name, value);
-    }
-    bool RegSetString(RegRoot root, const std::string& key, const std::string& name, const std::string& value) override
-    {
-        return real_.RegSetString(root, key, name, value);
-    }
-    bool RegSetDword(RegRoot root, const std::string& key, const std::string& name, uint32_t value) override
-    {
-        return real_.RegSetDword(root, key, name, value);
-    }
-    std::vector<std::string> PortNames() override { return real_.PortNames(); }
-    bool FileExists(const std::string& path) override { return real_.FileExists(path); }
-    std::string PrivateProfileString(const std::string& section, const std::string& key,
-                                     const std::string& default_value, const std::string& file) override
-    {
-        return real_.PrivateProfileString(section, key, default_value, file);
-    }
-    bool CreateDirectoryChain(const std::string&) override { return true; }
-    void RemoveEmptyDirectories(const std::string&) override {}
-    uintptr_t BeginWaitCursor() override { return 0; }
-    void EndWaitCursor(uintptr_t) override {}
-
-private:
-    std::string program_;
-    CVarsPlatformWin real_;
-};
+using DiscPlatform = CDiscPlatform;
 
 // Records every line; the first line that contains `trigger` throws instead.
 class TriggerLog final : public ILogSink {
