@@ -3,6 +3,7 @@
 // after its removal.
 #include "install/install_history.h"
 
+#include "install/item.h"
 #include "system/copy_file.h"
 #include "system/registry.h"
 
@@ -18,6 +19,9 @@
 #include <map>
 #include <string>
 #include <vector>
+
+// The item collection fits the state interface as it stands.
+template class InstalledStateOf<CItem>;
 
 namespace {
 
